@@ -81,6 +81,13 @@ def start_session():
     for arch, env, boot in boots:
         if boot.wait(timeout=300) != 0:
             raise RuntimeError(f"wineboot failed for the {arch} prefix")
+        # A virtual desktop: Wine then draws window frames itself, so that a screenshot of a
+        # notice shows its caption even though no window manager runs on the display.
+        for key, value, data in (("Explorer", "Desktop", "Default"),
+                                 ("Explorer\\Desktops", "Default", "800x600")):
+            subprocess.run(["wine", "reg", "add", f"HKCU\\Software\\Wine\\{key}", "/v", value,
+                            "/d", data, "/f"], env=env, timeout=120, check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["wineserver", "-w"], env=env, timeout=300, check=True)
     deadline = time.time() + 10
     while not Path(f"/tmp/.X11-unix/X{display[1:]}").exists():
@@ -174,6 +181,20 @@ def wait_for_records(record_dir, count, timeout=20):
 def ended_tools(record_dir):
     """How many tool instances have ended so far."""
     return len(list(Path(record_dir).glob("tool-*.end")))
+
+
+def screenshot(display, path, rect=None, margin=12):
+    """Saves the screen, or the part of it around |rect| ("left,top,right,bottom"), as a PNG."""
+    path = Path(path)
+    path.parent.mkdir(parents=True, exist_ok=True)
+    subprocess.run(["import", "-display", display, "-window", "root", str(path)], check=True,
+                   timeout=30, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if rect:
+        left, top, right, bottom = (int(v) for v in rect.split(","))
+        left, top = max(left - margin, 0), max(top - margin, 0)
+        width, height = right + margin - left, bottom + margin - top
+        subprocess.run(["convert", str(path), "-crop", f"{width}x{height}+{left}+{top}", "+repage",
+                        str(path)], check=True, timeout=30)
 
 
 def setup_log(path):

@@ -134,10 +134,8 @@ class InstallerTest(unittest.TestCase):
             time.sleep(0.3)  # Anything the installer would wrongly do next, it does now.
             self.assertEqual([], h.tool_records(self.records, locale), "tool started under the notice")
             self.assertEqual([PROBE_LOG, "wait 0 258"], h.setup_log(self.log), "probed under the notice")
-            shot = h.WORK / "screenshots" / screenshot
-            shot.parent.mkdir(exist_ok=True)
-            subprocess.run(["import", "-display", env["DISPLAY"], "-window", "root", str(shot)],
-                           check=False, timeout=30)
+            h.screenshot(env["DISPLAY"], h.WORK / "screenshots" / screenshot,
+                         rect=(hold / "box-up").read_text())
             (hold / "go").touch()
             out, _ = runner.communicate(timeout=60)
         finally:
