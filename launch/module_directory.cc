@@ -12,9 +12,7 @@ namespace {
 constexpr DWORD kFirstNameCapacity = MAX_PATH + 1;
 constexpr DWORD kLongestNameCapacity = 32768;
 
-bool IsAnsiLeadByte(unsigned char byte) {
-  return IsDBCSLeadByte(byte) != FALSE;
-}
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
 }  // namespace
 

@@ -22,9 +22,7 @@ void Record(const std::string& name, const std::string& detail = "") {
   State().calls.push_back(detail.empty() ? name : name + " " + detail);
 }
 
-bool SameName(const char* a, const char* b) {
-  return strcasecmp(a, b) == 0;
-}
+bool SameName(const char* a, const char* b) { return strcasecmp(a, b) == 0; }
 
 BOOL WINAPI FakeIsWow64Process(HANDLE process, BOOL* wow64) {
   Record("IsWow64Process");
@@ -51,15 +49,11 @@ DWORD WINAPI FakeWaitNoPendingInstallEvents(DWORD timeout) {
   return result;
 }
 
-FARPROC AsFarProc(void* function) {
-  return reinterpret_cast<FARPROC>(function);
-}
+FARPROC AsFarProc(void* function) { return reinterpret_cast<FARPROC>(function); }
 
 }  // namespace
 
-Windows& Win() {
-  return State();
-}
+Windows& Win() { return State(); }
 
 void Reset() {
   for (void* block : State().live_blocks) free(block);
@@ -84,7 +78,8 @@ int LastIndexOf(const std::string& prefix) {
 
 int Count(const std::string& prefix) {
   int count = 0;
-  for (const std::string& call : State().calls) count += call.compare(0, prefix.size(), prefix) == 0;
+  for (const std::string& call : State().calls)
+    count += call.compare(0, prefix.size(), prefix) == 0;
   return count;
 }
 
@@ -113,9 +108,7 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR file_name, DWORD size) {
   return size;
 }
 
-BOOL IsDBCSLeadByte(BYTE byte) {
-  return State().code_page == 936 && byte >= 0x81 && byte <= 0xFE;
-}
+BOOL IsDBCSLeadByte(BYTE byte) { return State().code_page == 936 && byte >= 0x81 && byte <= 0xFE; }
 
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
   Record("GetSystemDirectoryA", std::to_string(size));
@@ -171,13 +164,9 @@ BOOL FreeLibrary(HMODULE module) {
   return TRUE;
 }
 
-HANDLE GetCurrentProcess() {
-  return fake::kCurrentProcess;
-}
+HANDLE GetCurrentProcess() { return fake::kCurrentProcess; }
 
-HANDLE GetProcessHeap() {
-  return reinterpret_cast<HANDLE>(0x150000);
-}
+HANDLE GetProcessHeap() { return reinterpret_cast<HANDLE>(0x150000); }
 
 void* HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
   Record("HeapAlloc", std::to_string(bytes));
@@ -242,9 +231,9 @@ BOOL GetExitCodeProcess(HANDLE process, DWORD* exit_code) {
 }
 
 BOOL CloseHandle(HANDLE handle) {
-  Record("CloseHandle", handle == fake::kChildProcess ? "process"
+  Record("CloseHandle", handle == fake::kChildProcess  ? "process"
                         : handle == fake::kChildThread ? "thread"
-                                                        : "other");
+                                                       : "other");
   return State().open_handles.erase(handle) ? TRUE : FALSE;
 }
 

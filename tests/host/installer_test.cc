@@ -20,8 +20,24 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-const char kChineseText[] = "\xC7\xEB\xC8\xA1\xCF\xFB\xC7\xFD\xB6\xAF\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC";
+const char kChineseText[] =
+    "\xC7\xEB\xC8\xA1\xCF\xFB\xC7\xFD\xB6\xAF\xB0\xB2\xD7\xB0\xCF\xF2\xB5\xBC";
 const char kChineseCaption[] = "USB\xC7\xFD\xB6\xAF\xB0\xB2\xD7\xB0";
+const char kEnglishText[] = "An driver install process is runing ";
+const char kEnglishCaption[] = "USB Installer";
+
+// System default languages and the notice each gets: only the whole identifier 0x0804 selects
+// Chinese, not the primary language 0x04 of the other Chinese variants.
+const struct NoticeCase {
+  LANGID language;
+  const char* text;
+  const char* caption;
+} kNoticeCases[] = {
+    {0x0804, kChineseText, kChineseCaption}, {0x0404, kEnglishText, kEnglishCaption},
+    {0x0C04, kEnglishText, kEnglishCaption}, {0x1004, kEnglishText, kEnglishCaption},
+    {0x0004, kEnglishText, kEnglishCaption}, {0x0409, kEnglishText, kEnglishCaption},
+    {0x0000, kEnglishText, kEnglishCaption},
+};
 
 TEST(BuildCommandLine, QuotesTheProgramAndSpacesTheArguments) {
   fake::Reset();
@@ -84,25 +100,12 @@ TEST(InstallerExitCode, FailsOnBit31OrNoStart) {
 }
 
 TEST(ChooseNotice, OnlyChinesePrcGetsChinese) {
-  const struct {
-    LANGID language;
-    const char* text;
-    const char* caption;
-  } cases[] = {
-      {0x0804, kChineseText, kChineseCaption},
-      {0x0404, "An driver install process is runing ", "USB Installer"},
-      {0x0C04, "An driver install process is runing ", "USB Installer"},
-      {0x1004, "An driver install process is runing ", "USB Installer"},
-      {0x0004, "An driver install process is runing ", "USB Installer"},
-      {0x0409, "An driver install process is runing ", "USB Installer"},
-      {0x0000, "An driver install process is runing ", "USB Installer"},
-  };
-  for (const auto& c : cases) {
+  for (const NoticeCase& c : kNoticeCases) {
     const NoticeTexts notice = ChooseNotice(c.language);
     EXPECT_STREQ(c.text, notice.text) << std::hex << c.language;
     EXPECT_STREQ(c.caption, notice.caption) << std::hex << c.language;
   }
-  EXPECT_EQ(18u, strlen(kChineseText));
+  EXPECT_EQ(18u, strlen(kChineseText));  // Code page 936 bytes, two a character.
   EXPECT_EQ(11u, strlen(kChineseCaption));
 }
 
@@ -180,16 +183,7 @@ TEST_F(GuardTest, ProbesAndNotices) {
 }
 
 TEST_F(GuardTest, NoticeTextsFollowTheSystemLanguage) {
-  const struct {
-    LANGID language;
-    const char* text;
-    const char* caption;
-  } cases[] = {
-      {0x0804, kChineseText, kChineseCaption},
-      {0x0404, "An driver install process is runing ", "USB Installer"},
-      {0x0409, "An driver install process is runing ", "USB Installer"},
-  };
-  for (const auto& c : cases) {
+  for (const NoticeCase& c : kNoticeCases) {
     fake::Reset();
     fake::Win().system_language = c.language;
     fake::Win().wait_results = {WAIT_TIMEOUT, 0};
@@ -231,11 +225,11 @@ TEST_F(RunAndWaitTest, StartsWaitsReadsAndCloses) {
   DWORD exit_code = 1;
   EXPECT_TRUE(RunAndWait("C:\\a b\\DPInst32.exe", 1, kToolArguments, &exit_code));
   EXPECT_EQ(0xC0000005u, exit_code);
-  EXPECT_EQ((Strings{"CreateProcessA \"C:\\a b\\DPInst32.exe\" /LM /C",
-                     "WaitForSingleObject 4294967295", "GetExitCodeProcess", "CloseHandle process",
-                     "CloseHandle thread", "HeapFree"}),
-            CallsOf({"CreateProcessA", "WaitForSingleObject", "GetExitCodeProcess", "CloseHandle",
-                     "HeapFree"}));
+  EXPECT_EQ(
+      (Strings{"CreateProcessA \"C:\\a b\\DPInst32.exe\" /LM /C", "WaitForSingleObject 4294967295",
+               "GetExitCodeProcess", "CloseHandle process", "CloseHandle thread", "HeapFree"}),
+      CallsOf({"CreateProcessA", "WaitForSingleObject", "GetExitCodeProcess", "CloseHandle",
+               "HeapFree"}));
 }
 
 TEST_F(RunAndWaitTest, StartArguments) {
@@ -289,7 +283,8 @@ TEST_F(WinMainTest, StepsInOrder) {
   fake::Win().wait_results = {WAIT_TIMEOUT, WAIT_TIMEOUT, 0};
   EXPECT_EQ(1, Run());
   EXPECT_EQ((Strings{"SetDefaultDllDirectories 2048", "GetModuleFileNameA 261",
-                     "GetSystemDefaultLangID", "SetupLogErrorA IsDeviceInstallInProgress", "MessageBoxA", "SetupLogErrorA IsDeviceInstallInProgress",
+                     "GetSystemDefaultLangID", "SetupLogErrorA IsDeviceInstallInProgress",
+                     "MessageBoxA", "SetupLogErrorA IsDeviceInstallInProgress",
                      "SetupLogErrorA IsDeviceInstallInProgress", "IsWow64Process",
                      "CreateProcessA \"D:\\drv\\DPInst64.exe\" /LM /C"}),
             CallsOf({"SetDefaultDllDirectories", "GetModuleFileNameA", "GetSystemDefaultLangID",

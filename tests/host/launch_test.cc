@@ -14,13 +14,9 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-bool SingleByte(unsigned char) {
-  return false;
-}
+bool SingleByte(unsigned char) { return false; }
 
-bool Gbk(unsigned char byte) {
-  return byte >= 0x81 && byte <= 0xFE;
-}
+bool Gbk(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
 // U+4E57 in code page 936: a lead byte and a trailing 0x5C.
 const std::string kCharWithBackslashByte = "\x81\x5C";
@@ -42,15 +38,15 @@ TEST(ModuleDirectoryLength, CutsBeforeTheLastBackslashCharacter) {
       {"leading backslash only", "\\installer.exe", SingleByte, ""},
       {"trailing backslash", "C:\\drv\\", SingleByte, "C:\\drv"},
       {"UNC", "\\\\server\\share\\x.exe", SingleByte, "\\\\server\\share"},
-      {"936: 0x5C trail byte in the file name",
-       "C:\\drv\\a" + kCharWithBackslashByte + "b.exe", Gbk, "C:\\drv"},
-      {"936: 0x5C trail byte in the directory",
-       "C:\\d" + kCharWithBackslashByte + "\\x.exe", Gbk, "C:\\d" + kCharWithBackslashByte},
+      {"936: 0x5C trail byte in the file name", "C:\\drv\\a" + kCharWithBackslashByte + "b.exe",
+       Gbk, "C:\\drv"},
+      {"936: 0x5C trail byte in the directory", "C:\\d" + kCharWithBackslashByte + "\\x.exe", Gbk,
+       "C:\\d" + kCharWithBackslashByte},
       {"936: file name ending in the character", "C:\\drv\\" + kCharWithBackslashByte, Gbk,
        "C:\\drv"},
       {"936: lone lead byte at the end", "C:\\drv\\x\x81", Gbk, "C:\\drv"},
-      {"1252: the same bytes are two characters",
-       "C:\\drv\\a" + kCharWithBackslashByte + "b.exe", SingleByte, "C:\\drv\\a\x81"},
+      {"1252: the same bytes are two characters", "C:\\drv\\a" + kCharWithBackslashByte + "b.exe",
+       SingleByte, "C:\\drv\\a\x81"},
   };
   for (const CutCase& c : cases) {
     EXPECT_EQ(c.directory, c.path.substr(0, ModuleDirectoryLength(c.path.c_str(), c.is_lead_byte)))
@@ -106,9 +102,9 @@ TEST_F(GetModuleDirectoryTest, FetchesLongNamesWhole) {
 TEST_F(GetModuleDirectoryTest, GrowsTheBufferByDoubling) {
   fake::Win().module_file_name = "C:\\" + std::string(700, 'd') + "\\x.exe";
   Directory();
-  EXPECT_EQ((Strings{"GetModuleFileNameA 261", "GetModuleFileNameA 522",
-                     "GetModuleFileNameA 1044"}),
-            CallsOf({"GetModuleFileNameA"}));
+  EXPECT_EQ(
+      (Strings{"GetModuleFileNameA 261", "GetModuleFileNameA 522", "GetModuleFileNameA 1044"}),
+      CallsOf({"GetModuleFileNameA"}));
   fake::Reset();
   fake::Win().module_file_name = "C:\\" + std::string(32700, 'd') + "\\x.exe";
   Directory();
@@ -131,8 +127,8 @@ TEST_F(GetModuleDirectoryTest, NullWhenTheHeapRefuses) {
 
 using Wow64Test = WindowsTest;
 
-const std::string kFullKernel32 = std::string("LoadLibraryA ") + fake::kSystemDirectory +
-                                  "\\kernel32.dll";
+const std::string kFullKernel32 =
+    std::string("LoadLibraryA ") + fake::kSystemDirectory + "\\kernel32.dll";
 
 TEST_F(Wow64Test, AnswersTheStoredFlagAndReleasesKernel32) {
   fake::Win().wow64_flag = 7;  // Handed on as stored, not reduced to 1.
@@ -158,30 +154,42 @@ struct ProbeFailure {
 TEST_F(Wow64Test, FailuresFoldIntoADefault) {
   const std::string bare = "LoadLibraryA kernel32.dll";
   const ProbeFailure cases[] = {
-      {"no system directory", [](fake::Windows& w) { w.system_directory = "", w.wow64_flag = TRUE; },
-       TRUE, {bare}, true},
+      {"no system directory",
+       [](fake::Windows& w) { w.system_directory = "", w.wow64_flag = TRUE; },
+       TRUE,
+       {bare},
+       true},
       {"system directory too long for the buffer",
        [](fake::Windows& w) { w.system_directory = std::string(300, 's'), w.wow64_flag = TRUE; },
-       TRUE, {bare}, true},
+       TRUE,
+       {bare},
+       true},
       {"full-path load refused",
        [](fake::Windows& w) {
          w.refused_loads.insert(std::string(fake::kSystemDirectory) + "\\kernel32.dll");
          w.wow64_flag = TRUE;
        },
-       TRUE, {kFullKernel32, bare}, true},
+       TRUE,
+       {kFullKernel32, bare},
+       true},
       {"neither load",
        [](fake::Windows& w) {
-         w.refused_loads = {std::string(fake::kSystemDirectory) + "\\kernel32.dll",
-                            "kernel32.dll"};
+         w.refused_loads = {std::string(fake::kSystemDirectory) + "\\kernel32.dll", "kernel32.dll"};
          w.wow64_flag = TRUE;
        },
-       FALSE, {kFullKernel32, bare}, false},
+       FALSE,
+       {kFullKernel32, bare},
+       false},
       {"export missing",
-       [](fake::Windows& w) { w.has_is_wow64_process = false, w.wow64_flag = TRUE; }, FALSE,
-       {kFullKernel32}, true},
+       [](fake::Windows& w) { w.has_is_wow64_process = false, w.wow64_flag = TRUE; },
+       FALSE,
+       {kFullKernel32},
+       true},
       {"call fails after storing nonzero",
-       [](fake::Windows& w) { w.is_wow64_process_result = FALSE, w.wow64_flag = TRUE; }, FALSE,
-       {kFullKernel32}, true},
+       [](fake::Windows& w) { w.is_wow64_process_result = FALSE, w.wow64_flag = TRUE; },
+       FALSE,
+       {kFullKernel32},
+       true},
   };
   for (const ProbeFailure& c : cases) {
     fake::Reset();
