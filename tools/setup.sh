@@ -12,7 +12,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 wine64
   xvfb x11-utils imagemagick fonts-wqy-microhei
-  locales zip
+  locales
 )
 
 missing=()
