@@ -10,6 +10,7 @@ import shutil
 import subprocess
 import tempfile
 import time
+import unittest
 from pathlib import Path
 
 BIN = Path(os.environ.get("LAUNCH_WINDOWS_BIN", "build/windows")).resolve()
@@ -200,3 +201,23 @@ def screenshot(display, path, rect=None, margin=12):
 def setup_log(path):
     path = Path(path)
     return path.read_text().splitlines() if path.exists() else []
+
+
+class PackageTest(unittest.TestCase):
+    """A test that lays out a driver package in a case folder of its own."""
+
+    def case(self, package_name="pkg", **lay):
+        """The case folder, a driver package in it, a folder for the tool's records and the path of
+        the setup services' log. Returns the package folder."""
+        self.dir = new_case_dir(self.id().split(".", 1)[1])
+        self.package = lay_package(self.dir / package_name, **lay)
+        self.records = self.dir / "records"
+        self.records.mkdir()
+        self.log = self.dir / "setupapi.log"
+        return self.package
+
+    def fake_env(self, **extra):
+        """Settings of the stand-ins that record into this case's folder."""
+        env = dict(FAKE_TOOL_RECORD_DIR=win_path(self.records), FAKE_SETUPAPI_LOG=win_path(self.log))
+        env.update(extra)
+        return env

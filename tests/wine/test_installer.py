@@ -12,22 +12,7 @@ ENGLISH_NOTICE = ("USB Installer", "An driver install process is runing ")
 CHINESE_NOTICE = ("USB驱动安装", "请取消驱动安装向导")
 
 
-class InstallerTest(unittest.TestCase):
-    def case(self, package_name="pkg", **lay):
-        """A case folder with a driver package in it, a record folder and a setup log."""
-        self.dir = h.new_case_dir(self.id().split(".", 1)[1])
-        self.package = h.lay_package(self.dir / package_name, **lay)
-        self.records = self.dir / "records"
-        self.records.mkdir()
-        self.log = self.dir / "setupapi.log"
-        return self.package
-
-    def fake_env(self, **extra):
-        env = dict(FAKE_TOOL_RECORD_DIR=h.win_path(self.records),
-                   FAKE_SETUPAPI_LOG=h.win_path(self.log))
-        env.update(extra)
-        return env
-
+class InstallerTest(h.PackageTest):
     def run_installer(self, arch="win64", args=(), locale=h.ENGLISH, name="installer.exe", **env):
         exe = h.win_path(self.package / name)
         return h.run(arch, [exe, *args], locale=locale, **self.fake_env(**env))

@@ -8,18 +8,10 @@ MODEM = "/S /U quorixusbmdm.inf /C"
 SERIAL = "/S /U quorixusbser.inf /C"
 
 
-class UninstallerTest(unittest.TestCase):
-    def case(self, package_name="pkg", **lay):
-        self.dir = h.new_case_dir(self.id().split(".", 1)[1])
-        self.package = h.lay_package(self.dir / package_name, **lay)
-        self.records = self.dir / "records"
-        self.records.mkdir()
-        return self.package
-
+class UninstallerTest(h.PackageTest):
     def run_uninstaller(self, arch, args=(), cwd=None, **env):
         exe = h.win_path(self.package / "uninstaller.exe")
-        return h.run(arch, [exe, *args], cwd=cwd, FAKE_TOOL_RECORD_DIR=h.win_path(self.records),
-                     **env)
+        return h.run(arch, [exe, *args], cwd=cwd, **self.fake_env(**env))
 
     def assert_both_launches(self, build):
         records = h.wait_for_records(self.records, 2)
