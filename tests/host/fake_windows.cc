@@ -10,6 +10,13 @@
 
 #include "gtest/gtest.h"
 
+// The stand-in heap hands out blocks of exactly the size asked for and relies on AddressSanitizer
+// to see any byte read or written past their end: a plain allocator would round the block up and
+// hide a missing terminator in zeroed slack.
+#ifndef __SANITIZE_ADDRESS__
+#error "the host tests must be built with -fsanitize=address"
+#endif
+
 namespace fake {
 namespace {
 
@@ -174,7 +181,8 @@ void* HeapAlloc(HANDLE heap, DWORD flags, size_t bytes) {
   fake::Windows& w = State();
   if (w.heap_blocks_before_refusal == 0) return nullptr;
   if (w.heap_blocks_before_refusal > 0) --w.heap_blocks_before_refusal;
-  // Fill an unzeroed block so that code relying on zeroes it did not ask for shows up.
+  // Exactly |bytes|, no slack (see above). An unzeroed block is filled so that code relying on
+  // zeroes it did not ask for shows up.
   void* block = (flags & HEAP_ZERO_MEMORY) ? calloc(1, bytes) : memset(malloc(bytes), 0xCD, bytes);
   w.live_blocks.insert(block);
   return block;

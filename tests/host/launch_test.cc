@@ -45,6 +45,9 @@ TEST(ModuleDirectoryLength, CutsBeforeTheLastBackslashCharacter) {
       {"936: file name ending in the character", "C:\\drv\\" + kCharWithBackslashByte, Gbk,
        "C:\\drv"},
       {"936: lone lead byte at the end", "C:\\drv\\x\x81", Gbk, "C:\\drv"},
+      // Bytes after the terminator that a walk past it would take for more of the path.
+      {"936: lone lead byte, then the terminator, then backslashes",
+       std::string("C:\\drv\\x\x81" "\0" "\\y\\z", 14), Gbk, "C:\\drv"},
       {"1252: the same bytes are two characters", "C:\\drv\\a" + kCharWithBackslashByte + "b.exe",
        SingleByte, "C:\\drv\\a\x81"},
   };
@@ -198,6 +201,22 @@ TEST_F(Wow64Test, FailuresFoldIntoADefault) {
     EXPECT_EQ(c.loads, CallsOf({"LoadLibraryA"})) << c.name;
     EXPECT_EQ(c.released ? 1 : 0, fake::Count("FreeLibrary")) << c.name;
     EXPECT_EQ(0, fake::Win().kernel32_references) << c.name;
+  }
+}
+
+// The probe's buffers hold a system directory of up to 260 characters; one more does not fit and
+// kernel32 is then loaded by its bare name.
+TEST_F(Wow64Test, SystemDirectoryAtTheBufferLimit) {
+  for (size_t length : {259u, 260u, 261u}) {
+    fake::Reset();
+    fake::Win().system_directory = "C:\\" + std::string(length - 3, 's');
+    fake::Win().wow64_flag = TRUE;
+    const Strings loads = length <= 260 ? Strings{"LoadLibraryA " + fake::Win().system_directory +
+                                                  "\\kernel32.dll"}
+                                        : Strings{"LoadLibraryA kernel32.dll"};
+    EXPECT_EQ(TRUE, IsRunningUnderWow64()) << length;
+    EXPECT_EQ(loads, CallsOf({"LoadLibraryA"})) << length;
+    EXPECT_EQ(0, fake::Win().kernel32_references) << length;
   }
 }
 
