@@ -27,6 +27,7 @@ def elapsed_us(command, **env):
 
 def main():
     rounds = int(sys.argv[1]) if len(sys.argv) > 1 else 15
+    h.exit_unless_wine_runs("bench")
     h.start_session()
     try:
         case = h.new_case_dir("bench")

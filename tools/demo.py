@@ -14,6 +14,7 @@ def show_tools(records):
 
 
 def main():
+    h.exit_unless_wine_runs("demo")
     print("Starting Wine (two prefixes and a virtual display; the first run creates them)...")
     h.start_session()
     try:

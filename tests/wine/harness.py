@@ -4,10 +4,17 @@ package folders laid out with the stand-in tool, and runs of the real programs t
 Environment (set by CTest):
   LAUNCH_WINDOWS_BIN  the cross build: installer/, uninstaller/ and fixtures/ below it
   LAUNCH_WINE_WORK    folder for the prefixes, the display and every test's files
+Environment (set by a person or by tools/test.sh):
+  LAUNCH_ASSUME_NO_32BIT=1   act as on a machine whose kernel runs no 32-bit program
+  LAUNCH_REQUIRE_WINE=1      fail instead of skipping where Wine cannot run the programs
+  LAUNCH_WINE_UNAVAILABLE    the decision tools/test.sh made once for the whole run: empty where
+                             Wine can run the programs, else the reason it cannot
 """
+import errno
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -28,6 +35,61 @@ ENGLISH = "en_US.UTF-8"
 CHINESE = "zh_CN.UTF-8"
 TAIWAN = "zh_TW.UTF-8"
 CODE_PAGES = {ENGLISH: "cp1252", CHINESE: "gbk", TAIWAN: "cp950"}
+
+
+# --- whether Wine can run 32-bit programs on this machine ---------------------------------------
+
+# Debian's Wine starts every 32-bit Windows program through this 32-bit x86 Linux program, so it
+# runs exactly where 32-bit Windows programs can.
+WINE_32BIT_LOADER = "/usr/lib/wine/wine"
+HELP = "run them on a machine or VM whose kernel runs 32-bit x86 programs (IA32 emulation)"
+
+
+def probe_32bit_loader():
+    """None when Wine's 32-bit loader starts here, else the reason it does not. Only the kernel's
+    refusal of a 32-bit program counts as a reason: any other failure is left to the Wine tests,
+    which then fail and show it."""
+    try:
+        result = subprocess.run([WINE_32BIT_LOADER, "--version"], stdout=subprocess.DEVNULL,
+                                stderr=subprocess.DEVNULL, timeout=60)
+    except OSError as error:
+        if error.errno != errno.ENOEXEC:
+            return None
+        refusal = "Exec format error"
+    else:
+        if result.returncode != 126:
+            return None
+        refusal = "exit 126"
+    return (f"this machine's kernel runs no 32-bit x86 program ({WINE_32BIT_LOADER} --version: "
+            f"{refusal}), so Wine cannot run the 32-bit installer.exe and uninstaller.exe; {HELP}")
+
+
+def wine_unavailable():
+    """None when Wine can run the programs here, else one line that says why not and what would
+    help. tools/test.sh decides once per run and hands the answer down in LAUNCH_WINE_UNAVAILABLE;
+    without it the loader is probed here."""
+    if os.environ.get("LAUNCH_ASSUME_NO_32BIT") == "1":
+        return ("LAUNCH_ASSUME_NO_32BIT=1 treats this machine as one whose kernel runs no 32-bit x86 "
+                f"program, so Wine cannot run the 32-bit installer.exe and uninstaller.exe; {HELP}")
+    if "LAUNCH_WINE_UNAVAILABLE" in os.environ:
+        return os.environ["LAUNCH_WINE_UNAVAILABLE"] or None
+    return probe_32bit_loader()
+
+
+def wine_required():
+    return os.environ.get("LAUNCH_REQUIRE_WINE") == "1"
+
+
+NO_WINE_EXIT = 3  # Exit code of the demo and the benchmark where Wine cannot run the programs.
+
+
+def exit_unless_wine_runs(program):
+    """Ends |program| (the demo, the benchmark) with NO_WINE_EXIT and the reason before it takes
+    any Wine step, where Wine cannot run the programs."""
+    reason = wine_unavailable()
+    if reason:
+        print(f"{program}: stopped before running anything under Wine: {reason}", flush=True)
+        sys.exit(NO_WINE_EXIT)
 
 
 def win_path(path):

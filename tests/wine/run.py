@@ -2,6 +2,10 @@
   run.py --list          the test ids, one a line
   run.py --start|--stop  create the prefixes and the display / end them
   run.py ID              run one test, such as test_installer.InstallerTest.test_notice_in_english
+  run.py --why-not       print why Wine cannot run the programs here; nothing where it can
+
+Where Wine cannot run 32-bit programs, --start, --stop and every test print the reason and exit
+with SKIPPED (CTest reports them as skipped), or with 1 when LAUNCH_REQUIRE_WINE=1.
 """
 import sys
 import unittest
@@ -21,10 +25,24 @@ def ids(suite):
             yield item.id()
 
 
+SKIPPED = 77  # SKIP_RETURN_CODE of every Wine test in tests/wine/CMakeLists.txt
+
+
 def main(argv):
     if argv == ["--list"]:
         print("\n".join(ids(unittest.defaultTestLoader.loadTestsFromNames(MODULES))))
         return 0
+    reason = harness.wine_unavailable()
+    if argv == ["--why-not"]:
+        if reason:
+            print(reason)
+        return 0
+    if reason:
+        if harness.wine_required():
+            print(f"FAILED: LAUNCH_REQUIRE_WINE=1 and Wine cannot run here: {reason}")
+            return 1
+        print(f"SKIPPED: {reason}")
+        return SKIPPED
     if argv == ["--start"]:
         harness.start_session()
         return 0
