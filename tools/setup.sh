@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a Debian 12 machine: the MinGW-w64 cross
 # compiler, Wine with its 32-bit half, a virtual display for the notice, the locales the Wine tests
-# run under, and GoogleTest. Safe to run again: it only installs what is missing.
+# run under, GoogleTest, and osslsigncode and openssl for signing and checking signed releases. Safe to run again: it only installs what is missing.
 set -euo pipefail
 
 SUDO=""
@@ -13,6 +13,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb x11-utils imagemagick fonts-wqy-microhei
   locales
+  osslsigncode openssl
 )
 
 missing=()
