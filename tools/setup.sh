@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a Debian 12 machine: the MinGW-w64 cross
 # compiler, Wine with its 32-bit half, a virtual display for the notice, the locales the Wine tests
-# run under, GoogleTest, and osslsigncode and openssl for signing and checking signed releases. Safe to run again: it only installs what is missing.
+# run under, GoogleTest, and osslsigncode and openssl for signing and checking signed releases.
+# Safe to run again: it only installs what is missing.
 set -euo pipefail
 
 SUDO=""

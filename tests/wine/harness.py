@@ -278,6 +278,19 @@ class PackageTest(unittest.TestCase):
         self.log = self.dir / "setupapi.log"
         return self.package
 
+    def use_signed_programs(self):
+        """Replaces the programs in the package with copies signed by the package step, with a
+        throwaway certificate made for this case."""
+        sys.path.insert(0, str(Path(__file__).resolve().parent.parent / "release"))
+        import throwaway
+        keys = throwaway.make(self.dir / "keys")
+        result = throwaway.package(BIN, self.dir / "signed", "--sign", keys["cert"], keys["key"])
+        self.assertEqual(0, result.returncode, result.stderr)
+        for program in (INSTALLER, UNINSTALLER):
+            signed = self.dir / "signed" / "usb-driver-launchers" / program.name
+            self.assertGreater(signed.stat().st_size, program.stat().st_size)
+            shutil.copy(signed, self.package / program.name)
+
     def fake_env(self, **extra):
         """Settings of the stand-ins that record into this case's folder."""
         env = dict(FAKE_TOOL_RECORD_DIR=win_path(self.records), FAKE_SETUPAPI_LOG=win_path(self.log))

@@ -34,6 +34,14 @@ class InstallerTest(h.PackageTest):
         self.assertEqual([PROBE_LOG, "wait 0 0"] * 2, h.setup_log(self.log))
         self.assertEqual("0", report["boxes"])
 
+    def test_signed_installer_runs_like_the_unsigned_one(self):
+        self.case(package_name="USB Setup")
+        self.use_signed_programs()
+        report = self.run_installer("win64")
+        self.assertEqual("0x00000001", report["exit"], report)
+        self.assert_started_once("64")
+        self.assertEqual([PROBE_LOG, "wait 0 0"] * 2, h.setup_log(self.log))
+
     def test_32bit_windows_starts_the_32bit_tool(self):
         self.case()
         report = self.run_installer("win32")

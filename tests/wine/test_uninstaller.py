@@ -38,6 +38,13 @@ class UninstallerTest(h.PackageTest):
         self.assertEqual("0x00000001", report["exit"], report)
         self.assert_both_launches("32")
 
+    def test_signed_uninstaller_runs_like_the_unsigned_one(self):
+        self.case(package_name="USB Setup")
+        self.use_signed_programs()
+        report = self.run_uninstaller("win64")
+        self.assertEqual("0x00000001", report["exit"], report)
+        self.assert_both_launches("64")
+
     def test_does_not_wait_for_the_tool(self):
         self.case()
         report = self.run_uninstaller("win64", FAKE_TOOL_SLEEP_MS=15000)
