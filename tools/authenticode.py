@@ -13,7 +13,6 @@ import subprocess
 import tempfile
 from pathlib import Path
 
-PROGRAMS = ("installer.exe", "uninstaller.exe")
 # The description each program gets in its signature: what the elevation prompt shows as the
 # program's name.
 DESCRIPTIONS = {"installer.exe": "USB Driver Package Installer",

@@ -160,7 +160,7 @@ def make(args):
             raise Failure(f"cannot install from the build {args.build}: {last_error(result)}")
         signers = {}
         if signing:
-            for program in ("installer.exe", "uninstaller.exe"):
+            for program in authenticode.DESCRIPTIONS:
                 signers[program] = sign(stage / program, *signing, args.timestamp)
         sums = "".join(f"{hashlib.sha256((stage / f).read_bytes()).hexdigest()}  {f}\n"
                        for f in FILES)

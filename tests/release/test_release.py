@@ -224,18 +224,11 @@ class VerifyReleaseTest(ReleaseTest):
         self.assertIn("built from this source", lines[4])  # The good file is still checked.
 
 
-def ids(suite):
-    for item in suite:
-        if isinstance(item, unittest.TestSuite):
-            yield from ids(item)
-        else:
-            yield item.id()
-
-
 if __name__ == "__main__":
-    module = unittest.defaultTestLoader.loadTestsFromModule(sys.modules[__name__])
     if sys.argv[1:] == ["--list"]:
-        print("\n".join(i.split(".", 1)[1] for i in ids(module)))
+        for case in (PackageSigningTest, VerifyReleaseTest):
+            for name in unittest.defaultTestLoader.getTestCaseNames(case):
+                print(f"{case.__name__}.{name}")
         sys.exit(0)
     suite = unittest.defaultTestLoader.loadTestsFromNames(sys.argv[1:], sys.modules[__name__])
     sys.exit(0 if unittest.TextTestRunner(verbosity=2).run(suite).wasSuccessful() else 1)
